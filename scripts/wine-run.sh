@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Runs Windows test programs under Wine for CTest (the cross-compiling
+# emulator of the win32 build).
+#   wine-run.sh run SESSION PROGRAM [ARGS...]   run one program in the session
+#   wine-run.sh stop SESSION                    end the session now
+# A session is a directory: the Wine prefix (never ~/.wine), a virtual X
+# display and a persistent wineserver. The first run starts it, later runs
+# reuse it, and it ends by itself once Wine has been idle for a while.
+set -euo pipefail
+
+idle_seconds=60
+
+command=${1:?usage: wine-run.sh run|stop SESSION ...}
+session=$(realpath -m "${2:?session directory}")
+shift 2
+
+export WINEPREFIX=$session/prefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs: the tests need neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Code page 936 is the ANSI code page Wine derives from this locale.
+export LC_ALL=zh_CN.GBK
+
+session_alive() {
+  [[ -f $session/xvfb.pid ]] && kill -0 "$(cat "$session/xvfb.pid")" 2>/dev/null
+}
+
+start_session() {
+  mkdir -p "$session"
+  rm -f "$session/display"
+  # Background processes get the log, never the caller's output: CTest waits
+  # for every holder of a test's output pipe.
+  local display_fifo=$session/displayfd
+  rm -f "$display_fifo"
+  mkfifo "$display_fifo"
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_fifo" \
+    </dev/null >>"$session/xvfb.log" 2>&1 &
+  echo $! >"$session/xvfb.pid"
+  local display
+  read -r display <"$display_fifo"
+  rm -f "$display_fifo"
+  echo ":$display" >"$session/display"
+  export DISPLAY=:$display
+
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    wineboot --init </dev/null >>"$session/wine.log" 2>&1
+  fi
+  # Kept for idle_seconds after the last program, so the runs of one test
+  # session share it; the display goes when it goes.
+  wineserver -p"$idle_seconds" </dev/null >>"$session/wine.log" 2>&1
+  wine cmd /c exit </dev/null >>"$session/wine.log" 2>&1 || true
+  local xvfb_pid
+  xvfb_pid=$(cat "$session/xvfb.pid")
+  setsid bash -c 'wineserver -w; kill "$1" 2>/dev/null' reaper "$xvfb_pid" \
+    </dev/null >>"$session/wine.log" 2>&1 &
+}
+
+stop_session() {
+  if [[ -d $WINEPREFIX ]]; then
+    wineserver -k </dev/null >>"$session/wine.log" 2>&1 || true
+  fi
+  if session_alive; then
+    kill "$(cat "$session/xvfb.pid")" 2>/dev/null || true
+  fi
+  rm -f "$session/xvfb.pid" "$session/display"
+}
+
+case $command in
+  run)
+    mkdir -p "$session"
+    {
+      flock 9
+      session_alive || start_session
+    } 9>"$session/lock"
+    DISPLAY=$(cat "$session/display")
+    export DISPLAY
+    exec wine "$@"
+    ;;
+  stop)
+    mkdir -p "$session"
+    {
+      flock 9
+      stop_session
+    } 9>"$session/lock"
+    ;;
+  *)
+    echo "wine-run.sh: unknown command $command" >&2
+    exit 2
+    ;;
+esac
