@@ -1,11 +1,12 @@
 // The page fetcher on libcurl, for the builds without COM.
+#include "page_fetcher_curl.h"
+
 #include <curl/curl.h>
 
 #include <memory>
 #include <mutex>
 
 #include "page_fetcher.h"
-#include "page_fetcher_curl.h"
 #include "text_codec.h"
 
 namespace quorlin {
@@ -46,7 +47,6 @@ std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* us
 }  // namespace
 
 std::string FetchPageText(const std::string& address) {
-  // What a careful client does on its own behalf: libcurl itself sets no limit.
   return FetchPageTextWithin(address, FetchLimits{});
 }
 

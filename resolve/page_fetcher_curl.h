@@ -6,6 +6,7 @@
 
 namespace quorlin {
 
+// What a careful client holds itself to; libcurl by itself sets no limit.
 struct FetchLimits {
   long maxRedirects = 10;
   long connectTimeoutSeconds = 30;

@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
+echo "== layout: clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 jobs=$(nproc)
 run_preset() {
   local preset=$1
