@@ -7,6 +7,6 @@
 
 int main(int argc, char** argv) {
   quorlin::cli::PlatformSession session;
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = quorlin::cli::TerminalArguments(argc, argv);
   return quorlin::cli::RunResolveCommand(args, std::cin, std::cout, std::cerr);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorlin::cli {
 
@@ -15,6 +16,9 @@ class PlatformSession {
   PlatformSession(const PlatformSession&) = delete;
   PlatformSession& operator=(const PlatformSession&) = delete;
 };
+
+// The program's arguments in the terminal's encoding.
+std::vector<std::string> TerminalArguments(int argc, char** argv);
 
 // Between the terminal's encoding and the core's narrow code page 936.
 std::string TerminalToNarrow(std::string_view text);

@@ -30,6 +30,10 @@ const char* TerminalEncoding() {
 PlatformSession::PlatformSession() { std::setlocale(LC_CTYPE, ""); }
 PlatformSession::~PlatformSession() = default;
 
+std::vector<std::string> TerminalArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 std::string TerminalToNarrow(std::string_view text) {
   return ConvertText(text, TerminalEncoding(), kNarrowCodePage);
 }

@@ -1,18 +1,4 @@
-# Cross-build for 32-bit Windows with Debian's mingw-w64. The posix thread
-# model is the one whose libstdc++ has std::thread and std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
+# 32-bit Windows with Debian's mingw-w64: the product's build.
 set(QUORLIN_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${QUORLIN_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUORLIN_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${QUORLIN_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${QUORLIN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# No runtime DLL beside the program: libgcc, libstdc++ and winpthread go in.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--nxcompat -Wl,--dynamicbase")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SYSTEM_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

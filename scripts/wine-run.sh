@@ -15,12 +15,36 @@ session=$(realpath -m "${2:?session directory}")
 shift 2
 
 export WINEPREFIX=$session/prefix
-export WINEARCH=win32
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Code page 936 is the ANSI code page Wine derives from this locale.
 export LC_ALL=zh_CN.GBK
+
+# The loader and server that fit a program: 64-bit programs run in a 64-bit
+# prefix with wine64, 32-bit ones in a 32-bit prefix. The first program of a
+# session decides its prefix; one build directory holds one kind.
+choose_wine() {
+  local machine=014c
+  if [[ -f ${1:-} ]]; then
+    local pe
+    pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')
+  elif [[ -f $session/arch ]]; then
+    [[ $(cat "$session/arch") == win64 ]] && machine=8664
+  fi
+  if [[ $machine == 8664 ]]; then
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    wineserver=/usr/lib/wine/wineserver64
+  else
+    export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine
+    wineserver=/usr/lib/wine/wineserver32
+  fi
+}
+
+wine() { "$WINELOADER" "$@"; }
+wineboot() { "$WINELOADER" wineboot "$@"; }
+wineserver() { "$wineserver" "$@"; }
 
 session_alive() {
   [[ -f $session/xvfb.pid ]] && kill -0 "$(cat "$session/xvfb.pid")" 2>/dev/null
@@ -28,13 +52,15 @@ session_alive() {
 
 start_session() {
   mkdir -p "$session"
+  echo "$WINEARCH" >"$session/arch"
   rm -f "$session/display"
   # Background processes get the log, never the caller's output: CTest waits
   # for every holder of a test's output pipe.
   local display_fifo=$session/displayfd
   rm -f "$display_fifo"
   mkfifo "$display_fifo"
-  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_fifo" \
+  # 9>&-: what outlives this script must not hold the session lock.
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_fifo" 9>&- \
     </dev/null >>"$session/xvfb.log" 2>&1 &
   echo $! >"$session/xvfb.pid"
   local display
@@ -44,15 +70,15 @@ start_session() {
   export DISPLAY=:$display
 
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    wineboot --init </dev/null >>"$session/wine.log" 2>&1
+    wineboot --init 9>&- </dev/null >>"$session/wine.log" 2>&1
   fi
   # Kept for idle_seconds after the last program, so the runs of one test
   # session share it; the display goes when it goes.
-  wineserver -p"$idle_seconds" </dev/null >>"$session/wine.log" 2>&1
-  wine cmd /c exit </dev/null >>"$session/wine.log" 2>&1 || true
+  wineserver -p"$idle_seconds" 9>&- </dev/null >>"$session/wine.log" 2>&1
+  wine cmd /c exit 9>&- </dev/null >>"$session/wine.log" 2>&1 || true
   local xvfb_pid
   xvfb_pid=$(cat "$session/xvfb.pid")
-  setsid bash -c 'wineserver -w; kill "$1" 2>/dev/null' reaper "$xvfb_pid" \
+  setsid bash -c '"$2" -w; kill "$1" 2>/dev/null' reaper "$xvfb_pid" "$wineserver" 9>&- \
     </dev/null >>"$session/wine.log" 2>&1 &
 }
 
@@ -68,6 +94,7 @@ stop_session() {
 
 case $command in
   run)
+    choose_wine "${1:-}"
     mkdir -p "$session"
     {
       flock 9
@@ -75,9 +102,10 @@ case $command in
     } 9>"$session/lock"
     DISPLAY=$(cat "$session/display")
     export DISPLAY
-    exec wine "$@"
+    exec "$WINELOADER" "$@"
     ;;
   stop)
+    choose_wine
     mkdir -p "$session"
     {
       flock 9

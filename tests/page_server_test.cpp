@@ -230,8 +230,13 @@ TEST(PageServer, ResetIsAConnectionErrorForTheClient) {
   server.Serve("/reset", Reply{.kind = Reply::Kind::kReset});
   net::SocketHandle client = SendRequest(server.Port(), "/reset");
   Received received = ReadToEnd(client.Get());
-  EXPECT_EQ(received.end, End::kError);  // not an orderly end of an empty reply
+  EXPECT_NE(received.end, End::kTimeout);
   EXPECT_EQ(received.bytes, "");
+  // Not an orderly end of an empty reply. Wine reports a reset that arrived
+  // before the receive call as an orderly end, but a send on the connection
+  // fails there as elsewhere; after an orderly reply our server still reads.
+  bool sendFailed = !net::SendAll(client.Get(), "more");
+  EXPECT_TRUE(received.end == End::kError || sendFailed);
   EXPECT_EQ(server.CountRequests("/reset"), 1);
 }
 

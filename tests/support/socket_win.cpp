@@ -23,13 +23,9 @@ int WaitFor(Socket s, bool write, int timeoutMs) {
   fd_set set;
   FD_ZERO(&set);
   FD_SET(Native(s), &set);
-  // A failed connection or a reset shows in the except set; it counts as
-  // ready so that the next call reports it.
-  fd_set failed;
-  FD_ZERO(&failed);
-  FD_SET(Native(s), &failed);
+  // A reset or an orderly end shows as readable; the next call reports it.
   timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-  int ready = select(0, write ? nullptr : &set, write ? &set : nullptr, &failed, &timeout);
+  int ready = select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &timeout);
   return ready == SOCKET_ERROR ? -1 : (ready == 0 ? 0 : 1);
 }
 

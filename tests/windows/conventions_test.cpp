@@ -1,0 +1,267 @@
+// Binding by name, the stack check and the fatal stop on the real loader: a
+// child program does the call, and the test reads the stop's box from outside,
+// closes it and checks how the child ended.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr auto kChildTimeLimit = std::chrono::seconds(120);  // Wine starts processes slowly
+
+const std::string kStopTitle = "\xB4\xED\xCE\xF3";
+const std::string kStopHeading = "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!\r\n\r\n";
+const std::string kNumberLabel = "\xB4\xED\xCE\xF3\xB4\xFA\xC2\xEB\xA3\xBA";
+const std::string kMessageLabel = "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2\xA3\xBA";
+
+std::string MissingExportText(const std::string& library, const std::string& function) {
+  return kStopHeading + kMessageLabel +
+         "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
+         "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xA1\xB0" +
+         library + "\xA1\xB1\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6\xC3\xFC\xC1\xEE\xA1\xB0" + function +
+         "\xA1\xB1\r\n";
+}
+
+std::string TestDirectory() {
+  char path[MAX_PATH * 2];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string directory(path, length);
+  return directory.substr(0, directory.find_last_of('\\'));
+}
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct StopBox {
+  bool shown = false;
+  std::string title;
+  std::string text;
+  bool hasIcon = false;
+};
+
+struct ChildRun {
+  bool started = false;
+  bool ended = false;
+  DWORD exitCode = 0;
+  std::string output;
+  StopBox box;
+};
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK TakeVisibleWindowOf(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindStopBox(DWORD processId) {
+  WindowSearch search{processId, nullptr};
+  EnumWindows(TakeVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  const LRESULT length =
+      SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+// The box's message is its longest static text; its icon is a static showing
+// an icon.
+StopBox ReadStopBox(HWND box) {
+  StopBox read;
+  read.shown = true;
+  read.title = WindowText(box);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") != 0) continue;
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      read.hasIcon = read.hasIcon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
+      continue;
+    }
+    const std::string text = WindowText(child);
+    if (text.size() > read.text.size()) read.text = text;
+  }
+  return read;
+}
+
+// Runs the child program with `arguments`; closes the first window it shows
+// (the stop's box) after reading it.
+ChildRun RunChild(const std::string& program, const std::string& arguments) {
+  ChildRun run;
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 1 << 16)) return run;
+  UniqueHandle reader(readEnd);
+  UniqueHandle writer(writeEnd);
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  std::string commandLine = "\"" + program + "\" " + arguments;
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return run;
+  }
+  run.started = true;
+  UniqueHandle processHandle(process.hProcess);
+  UniqueHandle threadHandle(process.hThread);
+  writer.reset();  // the child holds the only write end now
+
+  const auto deadline = std::chrono::steady_clock::now() + kChildTimeLimit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
+    if (run.box.shown) continue;
+    if (HWND box = FindStopBox(process.dwProcessId)) {
+      run.box = ReadStopBox(box);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+  }
+  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  } else {
+    run.ended = true;
+  }
+  GetExitCodeProcess(process.hProcess, &run.exitCode);
+
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    run.output.append(buffer, got);
+  }
+  return run;
+}
+
+class Conventions : public ::testing::Test {
+ protected:
+  std::string Child() const { return directory_ + "\\conventions_child.exe"; }
+  std::string Probe() const { return directory_ + "\\quorlin_probe.dll"; }
+  std::string FarProbe() const { return directory_ + "\\far\\quorlin_probe.dll"; }
+
+  std::string directory_ = TestDirectory();
+};
+
+constexpr DWORD kStopExitCode = static_cast<DWORD>(-1);
+
+TEST_F(Conventions, WhatCannotBeBoundEndsInTheStop) {
+  const struct {
+    const char* why;
+    std::string library;
+    std::string function;
+  } cases[] = {
+      {"no such library anywhere", "quorlin_no_such_library.dll", "Anything"},
+      {"the library lacks the function", "quorlin_probe.dll", "NoSuchFunction"},
+      {"a path with a drive colon that does not exist", "C:\\quorlin\\none.dll", "Anything"},
+  };
+  for (const auto& c : cases) {
+    const ChildRun run = RunChild(Child(), "call " + c.library + " " + c.function);
+    ASSERT_TRUE(run.started) << c.why;
+    EXPECT_TRUE(run.box.shown) << c.why;
+    EXPECT_EQ(run.box.title, kStopTitle) << c.why;
+    EXPECT_TRUE(run.box.hasIcon) << c.why;
+    EXPECT_EQ(run.box.text, MissingExportText(c.library, c.function)) << c.why;
+    EXPECT_TRUE(run.ended) << c.why;
+    EXPECT_EQ(run.exitCode, kStopExitCode) << c.why;
+    EXPECT_EQ(run.output.find("result"), std::string::npos) << c.why;
+  }
+}
+
+TEST_F(Conventions, AFunctionThatLeavesItsArgumentsIsStackErrorSix) {
+  const ChildRun run = RunChild(Child(), "call quorlin_probe.dll AddLeavingArguments");
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.box.title, kStopTitle);
+  EXPECT_EQ(run.box.text, kStopHeading + kNumberLabel + "6\r\n\r\n" + kMessageLabel +
+                              "\xB5\xF7\xD3\xC3"
+                              "DLL\xC3\xFC\xC1\xEE\xBA\xF3\xB7\xA2\xCF\xD6\xB6\xD1\xD5\xBB\xB4"
+                              "\xED\xCE\xF3\r\n");
+  EXPECT_EQ(run.exitCode, kStopExitCode);
+  // The stop shuts down before the process ends: the library is freed, not
+  // just dropped with the process.
+  EXPECT_NE(run.output.find("probe: unloaded"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("result"), std::string::npos);
+}
+
+TEST_F(Conventions, AFunctionThatRemovesItsArgumentsReturnsNormally) {
+  const ChildRun run = RunChild(Child(), "call-twice quorlin_probe.dll AddRemovingArguments");
+  ASSERT_TRUE(run.started);
+  EXPECT_FALSE(run.box.shown);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.output, "result 5\nresult 5\nprobe: unloaded\n");
+}
+
+TEST_F(Conventions, TheRunDirectoryCopyWinsOverOneAlreadyLoaded) {
+  // The far copy is loaded first under the same file name; a plain search by
+  // name would hand it back, the run-directory path does not.
+  const ChildRun run = RunChild(Child(), "call quorlin_probe.dll WhichCopy preload " + FarProbe());
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.exitCode, 0u) << run.box.text;
+  EXPECT_NE(run.output.find("result 1\n"), std::string::npos) << run.output;
+}
+
+TEST_F(Conventions, ANameWithADriveColonIsLoadedFromThatPath) {
+  const ChildRun run = RunChild(Child(), "call " + FarProbe() + " WhichCopy");
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.exitCode, 0u) << run.box.text;
+  EXPECT_NE(run.output.find("result 2\n"), std::string::npos) << run.output;
+}
+
+TEST_F(Conventions, ALibraryNotInTheRunDirectoryComesFromTheStandardSearch) {
+  // kernel32 is nowhere near the run directory. Beep takes two numbers and
+  // removes them; it fails for a frequency of 2 and returns 0.
+  const ChildRun run = RunChild(Child(), "call kernel32 Beep");
+  ASSERT_TRUE(run.started);
+  EXPECT_FALSE(run.box.shown) << run.box.text;
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.output.find("result "), std::string::npos) << run.output;
+}
+
+TEST_F(Conventions, MemoryThatCannotBeHadEndsInTheStopWithoutANumber) {
+  const ChildRun run = RunChild(Child(), "allocate 2147483632");
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.box.title, kStopTitle);
+  EXPECT_EQ(run.box.text, kStopHeading + kMessageLabel +
+                              "\xB7\xD6\xC5\xE4 2147483632 "
+                              "\xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!\r\n");
+  EXPECT_EQ(run.exitCode, kStopExitCode);
+}
+
+TEST_F(Conventions, TheRunDirectoryStepsOverTwoByteCharacters) {
+  // "\x81\x5C" is one character whose trail byte is a backslash: the
+  // directory must not be cut inside it.
+  const std::string odd = directory_ + "\\odd\x81\x5C";
+  CreateDirectoryA(odd.c_str(), nullptr);
+  const std::string copy = odd + "\\conventions_child.exe";
+  ASSERT_TRUE(CopyFileA(Child().c_str(), copy.c_str(), FALSE));
+  const ChildRun run = RunChild(copy, "run-directory");
+  DeleteFileA(copy.c_str());
+  RemoveDirectoryA(odd.c_str());
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.output, odd + "\n");
+}
+
+}  // namespace
