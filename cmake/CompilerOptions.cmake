@@ -6,10 +6,10 @@
 # code page 936 with the same bytes, and unlike GBK it can also encode the
 # odd library literal (libstdc++'s <chrono> holds a micro sign), so the
 # standard headers still compile. The tests pin the bytes of our literals.
-add_compile_options(-fexec-charset=GB18030)
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=GB18030>)
 
 add_library(quorlin_warnings INTERFACE)
-target_compile_options(quorlin_warnings INTERFACE -Wall -Wextra -Wshadow)
+target_compile_options(quorlin_warnings INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wshadow>)
 if(QUORLIN_WERROR)
-  target_compile_options(quorlin_warnings INTERFACE -Werror)
+  target_compile_options(quorlin_warnings INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Werror>)
 endif()
