@@ -49,7 +49,9 @@ std::optional<DISPID> FindMember(IDispatch* dispatch, const std::wstring& name, 
   if (FAILED(typeInfo->GetTypeComp(typeComp.Put())) || !typeComp) return std::nullopt;
 
   std::wstring bindName = name;  // Bind takes a non-const string
-  const ULONG hash = LHashValOfNameSys(SYS_WIN32, locale, bindName.c_str());
+  // The hash is the one the type library keeps for the process's kind.
+  constexpr SYSKIND kSystem = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+  const ULONG hash = LHashValOfNameSys(kSystem, locale, bindName.c_str());
   const WORD order[2][2] = {{INVOKE_FUNC, INVOKE_PROPERTYGET}, {INVOKE_PROPERTYGET, INVOKE_FUNC}};
   for (const WORD kind : order[use == Use::kCall ? 0 : 1]) {
     ComPtr<ITypeInfo> boundInfo;

@@ -69,13 +69,24 @@ start_session() {
   echo ":$display" >"$session/display"
   export DISPLAY=:$display
 
+  # A server left from a session whose display has gone would keep serving
+  # the old display, and a second server for the prefix cannot start.
+  wineserver -k 9>&- </dev/null >>"$session/wine.log" 2>&1 || true
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     wineboot --init 9>&- </dev/null >>"$session/wine.log" 2>&1
+    # The boot goes on in the background (services, device setup) after
+    # wineboot returns, under a server of its own; a program started now
+    # races it. Waiting for that server to end is waiting for the boot.
+    wineserver -w 9>&- </dev/null >>"$session/wine.log" 2>&1
   fi
   # Kept for idle_seconds after the last program, so the runs of one test
   # session share it; the display goes when it goes.
   wineserver -p"$idle_seconds" 9>&- </dev/null >>"$session/wine.log" 2>&1
   wine cmd /c exit 9>&- </dev/null >>"$session/wine.log" 2>&1 || true
+  # The desktop process starts with the session's first window. Started by a
+  # test's child, it would inherit the child's handles and hold the test's
+  # pipes open; rundll32 makes a window now, so it starts here instead.
+  wine rundll32.exe user32.dll,GetDesktopWindow 9>&- </dev/null >>"$session/wine.log" 2>&1 || true
   local xvfb_pid
   xvfb_pid=$(cat "$session/xvfb.pid")
   setsid bash -c '"$2" -w; kill "$1" 2>/dev/null' reaper "$xvfb_pid" "$wineserver" 9>&- \

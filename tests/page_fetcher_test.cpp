@@ -1,5 +1,8 @@
 // The page fetcher against a real server on loopback: what comes back, and
-// what the server saw.
+// what the server saw. These hold for both fetchers; how a body's bytes are
+// decoded, how far redirects are followed and which schemes are served are
+// each HTTP client's own, and are tested with it (page_fetcher_curl_test,
+// windows/page_fetcher_com_test).
 #include "page_fetcher.h"
 
 #include <gtest/gtest.h>
@@ -26,26 +29,15 @@ TEST(FetchPageText, ReturnsTheBodyAsText) {
       {"a server error too", Reply::Status(500, "oops"), "oops"},
       {"the text ends at the first NUL", Reply::Page(std::string("ab\0cd", 5)), "ab"},
       {"a NUL first gives nothing", Reply::Page(std::string("\0cd", 3)), ""},
-      {"GBK bytes under a gb2312 label pass as they are",
-       Reply::Page("\xC4\xEA\xB6\xC8", "text/html; charset=gb2312"), "\xC4\xEA\xB6\xC8"},
       {"UTF-8 under its label becomes code page 936",
        Reply::Page("\xE5\xB9\xB4\xE5\xBA\xA6", "text/html; charset=UTF-8"), "\xC4\xEA\xB6\xC8"},
       {"a quoted label", Reply::Page("\xE5\xB9\xB4", "text/html; charset=\"utf-8\""), "\xC4\xEA"},
       {"unlabelled valid UTF-8 is read as UTF-8", Reply::Page("\xE5\xB9\xB4", "text/html"),
        "\xC4\xEA"},
-      {"unlabelled invalid UTF-8 is taken as GBK", Reply::Page("\xC4\xEA", "text/html"),
-       "\xC4\xEA"},
-      {"a UTF-16 byte-order mark decides", Reply::Page(std::string("\xFF\xFEh\0i\0", 6), ""), "hi"},
-      {"a UTF-8 byte-order mark is dropped", Reply::Page("\xEF\xBB\xBFhi", ""), "hi"},
-      {"a character code page 936 lacks becomes '?'",
-       Reply::Page("a\xF0\x9F\x98\x80z", "text/html; charset=utf-8"), "a?z"},
-      {"Latin-1 letters that code page 936 has",
-       Reply::Page("caf\xE9", "text/plain; charset=iso-8859-1"), "caf\xA8\xA6"},
       {"Latin-1 letters that code page 936 lacks",
        Reply::Page("\xFFx", "text/plain; charset=iso-8859-1"), "?x"},
       {"an unknown label falls back to sniffing",
        Reply::Page("\xE5\xB9\xB4", "text/html; charset=nonsense"), "\xC4\xEA"},
-      {"NUL after decoding UTF-16", Reply::Page(std::string("\xFF\xFEh\0\0\0i\0", 8), ""), "h"},
   };
   PageServer server;
   for (const BodyCase& c : cases) {
@@ -59,7 +51,6 @@ TEST(FetchPageText, FailuresGiveTheEmptyText) {
   Reply reset;
   reset.kind = Reply::Kind::kReset;
   server.Serve("/reset", reset);
-  server.Serve("/loop", Reply::Redirect(302, "/loop"));
   const std::string closedPort = [] {
     PageServer gone;
     return gone.Url("/x");
@@ -70,10 +61,7 @@ TEST(FetchPageText, FailuresGiveTheEmptyText) {
     std::string address;
   } cases[] = {
       {"connection reset", server.Url("/reset")},
-      {"redirect loop beyond ten hops", server.Url("/loop")},
       {"nobody listening", closedPort},
-      {"not a web scheme", "file:///etc/hostname"},
-      {"another scheme libcurl knows", "ftp://127.0.0.1/x"},
       {"no address at all", ""},
       {"a malformed address", "http://[::1"},
   };
@@ -98,7 +86,9 @@ TEST(FetchPageText, InflatesGzipBodies) {
   EXPECT_EQ(FetchPageText(server.Url("/gz")), "<p>hello, gzip</p>\n");
 }
 
-TEST(FetchPageText, SendsTheAddressAsGivenAndNoHeaderOfItsOwn) {
+// Which headers go with the request is the HTTP client's own business (the
+// request component adds several); the libcurl fetcher's are checked with it.
+TEST(FetchPageText, SendsOneGetOfTheAddressAsGiven) {
   PageServer server;
   const std::string target = "/dl.php?id=8f3a&amp;t=1";
   server.Serve(target, Reply::Page("ok"));
@@ -110,9 +100,6 @@ TEST(FetchPageText, SendsTheAddressAsGivenAndNoHeaderOfItsOwn) {
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].method, "GET");
   EXPECT_EQ(requests[0].target, target);
-  std::vector<std::string> names;
-  for (const auto& [name, value] : requests[0].headers) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Host", "Accept-Encoding"}));
 }
 
 TEST(FetchPageText, EveryFetchMakesItsOwnRequest) {

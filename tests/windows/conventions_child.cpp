@@ -3,6 +3,8 @@
 //   conventions_child call LIBRARY FUNCTION [preload PATH]
 //   conventions_child run-directory
 //   conventions_child allocate BYTES
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -24,7 +26,7 @@ int CallBound(int argc, char** argv) {
 }
 
 int Allocate(const char* bytes) {
-  char* volatile block = new char[std::strtoul(bytes, nullptr, 10)];
+  char* volatile block = new char[std::strtoull(bytes, nullptr, 10)];
   std::printf("allocated %p\n", static_cast<void*>(block));
   delete[] block;
   return 0;
@@ -33,6 +35,9 @@ int Allocate(const char* bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Lines end in "\n" as the probe library's own writes do, not in the C
+  // runtime's text-mode CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
   const quorlin::RuntimeSession runtime;
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "call" && argc >= 4) return CallBound(argc, argv);

@@ -149,9 +149,15 @@ ChildRun RunChild(const std::string& program, const std::string& arguments) {
   }
   GetExitCodeProcess(process.hProcess, &run.exitCode);
 
+  // Only what is in the pipe now: the child has ended, but a process it
+  // started may hold the write end for much longer (the stop's box makes Wine
+  // start its desktop process, which inherits the child's handles), so
+  // reading to the end of the pipe could wait for ever.
   char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+  DWORD available = 0;
+  while (PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    DWORD got = 0;
+    if (!ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
     run.output.append(buffer, got);
   }
   return run;
@@ -191,6 +197,9 @@ TEST_F(Conventions, WhatCannotBeBoundEndsInTheStop) {
   }
 }
 
+// Only i686 has the stack check: on x86-64 the caller removes the arguments
+// under the one calling convention there is, so there is nothing to check.
+#if defined(__i386__)
 TEST_F(Conventions, AFunctionThatLeavesItsArgumentsIsStackErrorSix) {
   const ChildRun run = RunChild(Child(), "call quorlin_probe.dll AddLeavingArguments");
   ASSERT_TRUE(run.started);
@@ -205,6 +214,7 @@ TEST_F(Conventions, AFunctionThatLeavesItsArgumentsIsStackErrorSix) {
   EXPECT_NE(run.output.find("probe: unloaded"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("result"), std::string::npos);
 }
+#endif
 
 TEST_F(Conventions, AFunctionThatRemovesItsArgumentsReturnsNormally) {
   const ChildRun run = RunChild(Child(), "call-twice quorlin_probe.dll AddRemovingArguments");
@@ -241,12 +251,14 @@ TEST_F(Conventions, ALibraryNotInTheRunDirectoryComesFromTheStandardSearch) {
 }
 
 TEST_F(Conventions, MemoryThatCannotBeHadEndsInTheStopWithoutANumber) {
-  const ChildRun run = RunChild(Child(), "allocate 2147483632");
+  // More than the process's address space: 2 GiB for a 32-bit one, and far
+  // beyond the 128 TiB of a 64-bit one.
+  const std::string bytes = sizeof(void*) == 4 ? "2147483632" : "4611686018427387904";
+  const ChildRun run = RunChild(Child(), "allocate " + bytes);
   ASSERT_TRUE(run.started);
   EXPECT_EQ(run.box.title, kStopTitle);
-  EXPECT_EQ(run.box.text, kStopHeading + kMessageLabel +
-                              "\xB7\xD6\xC5\xE4 2147483632 "
-                              "\xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!\r\n");
+  EXPECT_EQ(run.box.text, kStopHeading + kMessageLabel + "\xB7\xD6\xC5\xE4 " + bytes +
+                              " \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!\r\n");
   EXPECT_EQ(run.exitCode, kStopExitCode);
 }
 
