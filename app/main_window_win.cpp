@@ -67,14 +67,35 @@ void RestoreFocus(HWND window) {
   SetFocus(saved);
 }
 
+void SaveFocus(HWND window) {
+  const HWND focus = GetFocus();
+  if (focus && IsChild(window, focus)) SetPropA(window, kSavedFocusProperty, focus);
+}
+
 LRESULT OnActivate(HWND window, WPARAM wParam) {
   if (LOWORD(wParam) == WA_INACTIVE) {
-    const HWND focus = GetFocus();
-    if (focus && IsChild(window, focus)) SetPropA(window, kSavedFocusProperty, focus);
+    SaveFocus(window);
   } else if (!IsIconic(window)) {
     RestoreFocus(window);
   }
   return 0;
+}
+
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  switch (wParam & 0xFFF0) {
+    case SC_MINIMIZE:
+      // Minimised under Wine, the control has lost the focus by the time
+      // WA_INACTIVE arrives, so it is remembered here as well.
+      SaveFocus(window);
+      break;
+    case SC_MAXIMIZE:
+      // Never maximised, whoever asks (a window manager does not look at
+      // the missing maximise box).
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
@@ -100,6 +121,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND:
       return OnCommand(window, wParam);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(window, wParam, lParam);
     case WM_CTLCOLOREDIT:
       return OnEditColour(reinterpret_cast<HDC>(wParam));
     case WM_DESTROY:

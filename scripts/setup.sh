@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libcurl4-openssl-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick
-  fonts-wqy-zenhei python3 gzip locales
+  fonts-wqy-zenhei fonts-wine python3 gzip locales
 )
 
 need_i386=0
