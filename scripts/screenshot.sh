@@ -2,11 +2,13 @@
 # Pictures the window as a user sees it: QuorlinResolver.exe in a Wine
 # virtual desktop (which draws the frame and the title bar), with the GUI
 # fonts mapped to the installed CJK font so the captions are legible.
-#   screenshot.sh BUILD_DIR OUT.png [ADDRESS]
+#   screenshot.sh BUILD_DIR OUT.png [ADDRESS | --unskinned]
 # BUILD_DIR is a built Windows preset (build/win64). With ADDRESS the
 # address is resolved through the window first (typed into the address box,
 # the resolve button clicked; the shell's open goes to the tests' recorder,
-# so no browser starts) and the result is printed.
+# so no browser starts) and the result is printed. With --unskinned the
+# program runs from a directory named "Eda" beside the tests' stand-in
+# engine, which attaches nothing: the window as the system draws it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,6 +45,33 @@ for font in marlett tahoma tahomabd; do
     cp "/usr/share/wine/fonts/$font.ttf" "$fonts/"
   fi
 done
+picture_desktop() {
+  export DISPLAY
+  DISPLAY=$(cat "$session/display")
+  window=$(xdotool search --name "^$desktop" | head -n 1)
+  [[ -n $window ]] || { echo "screenshot.sh: no virtual desktop window" >&2; exit 1; }
+  sleep 1  # the last paint
+  mkdir -p "$(dirname "$out")"
+  import -window "$window" "$out"
+}
+
+if [[ $address == --unskinned ]]; then
+  plain=$work/Eda
+  mkdir -p "$plain"
+  cp "$build/app/QuorlinResolver.exe" "$plain/"
+  cp "$build/tests/skin/quorlin_recording_engine.dll" "$plain/Eda.dll"
+  run explorer.exe "/desktop=$desktop,520x300" "$(windows_path "$plain/QuorlinResolver.exe")" \
+    </dev/null >"$work/explorer.log" 2>&1 &
+  explorer=$!
+  sleep 8  # no driver to say when it is up: the window shows within a few seconds
+  picture_desktop
+  echo "Screenshot:             $out"
+  kill "$explorer" 2>/dev/null || true
+  scripts/wine-run.sh stop "$session"
+  explorer=
+  exit 0
+fi
+
 run explorer.exe "/desktop=$desktop,520x300" "$(windows_path "$driver")" \
   "$(windows_path "$status")" ${address:+"$address"} </dev/null >"$work/explorer.log" 2>&1 &
 explorer=$!
@@ -61,13 +90,7 @@ if grep -q '^failed' "$status"; then
   exit 1
 fi
 
-export DISPLAY
-DISPLAY=$(cat "$session/display")
-window=$(xdotool search --name "^$desktop" | head -n 1)
-[[ -n $window ]] || { echo "screenshot.sh: no virtual desktop window" >&2; exit 1; }
-sleep 1  # the last paint after the status was written
-mkdir -p "$(dirname "$out")"
-import -window "$window" "$out"
+picture_desktop
 sed -n 's/^resolved /Resolved in the window: /p; s/^opened /Handed to the shell:    /p' "$status"
 echo "Screenshot:             $out"
 
