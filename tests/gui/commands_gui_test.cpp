@@ -28,14 +28,6 @@ constexpr const char* kFinalTarget = "/dl.php?id=8f3a&amp;t=1";
 constexpr const char* kFinalAddress =
     "http://dl.quorlin.com/files/8f3a/%E5%B9%B4%E5%BA%A6.zip?key=K7q2";
 
-std::wstring Wide(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
   if (at != std::string::npos) text.replace(at, from.size(), to);
@@ -45,12 +37,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 class Commands : public ::testing::Test {
  protected:
   void SetUp() override {
-    log_ = logDirectory_.Path() + "\\shell.log";
-    const std::string recorder = ModuleDirectory() + "\\shell_recorder.exe";
-    shell_ = std::make_unique<ShellOpenOverride>(
-        std::vector<std::wstring>{L"http", L"https"},
-        L"\"" + Wide(recorder) + L"\" \"" + Wide(log_) + L"\" \"%1\"");
-    ASSERT_TRUE(shell_->Applied());
+    ASSERT_TRUE(shell_.Applied());
     server_.Serve(kShareTarget, Reply::Page(Fixture("chain/share.html"), "text/html; charset=gbk"));
     server_.Serve(kFileTarget, Reply::Page(Fixture("chain/file.html"), "text/html; charset=gbk"));
     server_.Serve(kFinalTarget, Reply::Page(Fixture("chain/final.html"), "text/html; charset=gbk"));
@@ -59,7 +46,7 @@ class Commands : public ::testing::Test {
   // Every argument the shell handed to the recorder, one per open.
   std::vector<std::string> ShellOpens() const {
     std::vector<std::string> opens;
-    const std::string log = ReadWholeFile(log_);
+    const std::string log = ReadWholeFile(shell_.Log());
     for (std::size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos;
          start = end + 1) {
       opens.push_back(log.substr(start, end - start));
@@ -103,9 +90,7 @@ class Commands : public ::testing::Test {
     EXPECT_FALSE(box.hasIcon);
   }
 
-  TemporaryDirectory logDirectory_;
-  std::string log_;
-  std::unique_ptr<ShellOpenOverride> shell_;
+  ShellRecording shell_;
   PageServer server_;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "prefix_setup_win.h"
 #include "ui_driver_win.h"
 
 namespace quorlin::test {
@@ -56,6 +57,21 @@ class ResolverWindow {
   std::unique_ptr<Program> program_;
   HWND window_ = nullptr;
   std::vector<HWND> controls_;
+};
+
+// For the object's life, the shell's open of http and https runs
+// shell_recorder.exe beside the test program, which appends each address it
+// is given to Log() instead of opening a browser.
+class ShellRecording {
+ public:
+  ShellRecording();
+  bool Applied() const { return override_.Applied(); }
+  const std::string& Log() const { return log_; }
+
+ private:
+  TemporaryDirectory logDirectory_;
+  std::string log_;
+  ShellOpenOverride override_;
 };
 
 }  // namespace quorlin::test

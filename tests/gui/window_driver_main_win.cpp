@@ -21,22 +21,9 @@ using quorlin::test::Milliseconds;
 
 constexpr Milliseconds kShowLimit{300000};
 
-std::wstring Wide(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
 void WriteStatus(const std::string& path, const std::string& text) {
   const std::string partial = path + ".partial";
-  const HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  if (!quorlin::test::WriteWholeFile(partial, text)) return;
   MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
@@ -73,17 +60,13 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string status = argv[1];
   MapGuiFontsToCjkFont();
-  const TemporaryDirectory logDirectory;
-  const std::string log = logDirectory.Path() + "\\shell.log";
-  const ShellOpenOverride shell(
-      {L"http", L"https"},
-      L"\"" + Wide(ModuleDirectory()) + L"\\shell_recorder.exe\" \"" + Wide(log) + L"\" \"%1\"");
+  const ShellRecording shell;
   const ResolverWindow app;
   if (!app.Ready()) {
     WriteStatus(status, "failed the window did not come up\n");
     return 1;
   }
-  const std::string outcome = argc > 2 ? Resolve(app, argv[2], log) : "shown\n";
+  const std::string outcome = argc > 2 ? Resolve(app, argv[2], shell.Log()) : "shown\n";
   WriteStatus(status, outcome);
   WaitUntil([&] { return GetFileAttributesA(status.c_str()) == INVALID_FILE_ATTRIBUTES; },
             kShowLimit);

@@ -12,15 +12,19 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <type_traits>
 #include <vector>
 
 #include "skin_cases.h"
 #include "skin_format.h"
+#include "test_window_win.h"
+#include "ui_driver_win.h"
 
 namespace {
 
 using namespace quorlin_skin;
+using namespace quorlin::test;
+using skin_test::CaptureWindow;
+using skin_test::Picture;
 
 constexpr auto kRunTimeLimit = std::chrono::seconds(120);  // Wine starts processes slowly
 constexpr auto kPaintTimeLimit = std::chrono::seconds(10);
@@ -53,143 +57,23 @@ std::string WindowsPath(std::string path) {
   return "Z:" + path;
 }
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+// Makes root\relative, parents included, and returns its full path.
+std::string MakeDirectories(const std::string& root, const std::string& relative) {
+  std::string path = root;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    const std::size_t end = std::min(relative.find('\\', start), relative.size());
+    path += "\\" + relative.substr(start, end - start);
+    CreateDirectoryA(path.c_str(), nullptr);
+    start = end + 1;
   }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-std::optional<std::string> ReadBytes(const std::string& path) {
-  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[1 << 16];
-  DWORD got = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    bytes.append(buffer, got);
-  }
-  return bytes;
+  return path;
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  return file.get() != INVALID_HANDLE_VALUE &&
-         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
-}
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string full = path + "\\" + name;
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
-
-// A fresh directory under the temporary directory, removed with all it holds.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    char temp[MAX_PATH];
-    char unique[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    // A fresh name from the system, as a file that then makes way for the directory.
-    GetTempFileNameA(temp, "qsd", 0, unique);
-    DeleteFileA(unique);
-    root_ = unique;
-    CreateDirectoryA(root_.c_str(), nullptr);
-  }
-  ~ScratchDirectory() { RemoveTree(root_); }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  const std::string& root() const { return root_; }
-
-  // Makes root\relative, parents included, and returns its full path.
-  std::string Make(const std::string& relative) const {
-    std::string path = root_;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-      const std::size_t end = std::min(relative.find('\\', start), relative.size());
-      path += "\\" + relative.substr(start, end - start);
-      CreateDirectoryA(path.c_str(), nullptr);
-      start = end + 1;
-    }
-    return path;
-  }
-
- private:
-  std::string root_;
-};
-
-std::string WindowText(HWND window) {
-  char text[4096] = {};
-  const LRESULT length =
-      SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return std::string(text, static_cast<std::size_t>(length));
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-struct WindowSearch {
-  DWORD processId;
-  std::string className;
-  HWND found;
-};
-
-BOOL CALLBACK TakeVisibleWindowOfClass(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<WindowSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if ((search->processId != 0 && owner != search->processId) || !IsWindowVisible(window) ||
-      ClassOf(window) != search->className) {
-    return TRUE;
-  }
-  search->found = window;
-  return FALSE;
-}
-
-// A visible top-level window of the process (of any, for 0) on the calling
+// A visible main window of the process (of any, for 0) on the calling
 // thread's desktop.
-HWND FindVisibleWindow(DWORD processId, const std::string& className) {
-  WindowSearch search{processId, className, nullptr};
-  EnumWindows(TakeVisibleWindowOfClass, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-struct MessageBoxSeen {
-  std::string title;
-  std::string text;  // the box's longest static text
-};
-
-MessageBoxSeen ReadMessageBox(HWND box) {
-  MessageBoxSeen seen{WindowText(box), ""};
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0) continue;
-    const std::string text = WindowText(child);
-    if (text.size() > seen.text.size()) seen.text = text;
-  }
-  return seen;
+HWND FindMainWindow(DWORD processId) {
+  return FindTopLevel(processId, [](HWND window) { return ClassName(window) == kMainWindowClass; });
 }
 
 // Wine draws a window's caption and frame itself only on a virtual desktop;
@@ -231,42 +115,6 @@ class VirtualDesktop {
   UniqueHandle explorer_;
   HDESK desktop_ = nullptr;
 };
-
-// The window as drawn, frame included, in 0x00RRGGBB pixels.
-struct WindowPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
-
-  std::uint32_t At(int x, int y) const { return pixels[y * width + x] & 0xFFFFFFu; }
-};
-
-WindowPicture CaptureWindow(HWND window) {
-  RECT outer;
-  GetWindowRect(window, &outer);
-  WindowPicture picture{outer.right - outer.left, outer.bottom - outer.top, {}};
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = picture.width;
-  info.bmiHeader.biHeight = -picture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* first = static_cast<const std::uint32_t*>(bits);
-  picture.pixels.assign(first, first + picture.width * picture.height);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-  return picture;
-}
 
 // What the skin says a few places of the shown main window look like, in
 // window coordinates: a colour, or each channel between two colours (a gradient).
@@ -325,7 +173,7 @@ std::vector<std::string> LookMismatches(HWND window) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const std::vector<SkinnedLook> looks = ExpectedLook(window, GetForegroundWindow() == window);
     if (looks.empty()) return {"the built skin does not parse"};
-    const WindowPicture picture = CaptureWindow(window);
+    const Picture picture = CaptureWindow(window);
     mismatches.clear();
     for (const SkinnedLook& look : looks) {
       const std::uint32_t seen = picture.At(look.x, look.y);
@@ -345,7 +193,7 @@ struct ProgramRun {
   DWORD exitCode = 0;
   bool windowShown = false;
   std::vector<std::string> lookMismatches;
-  std::optional<MessageBoxSeen> box;
+  std::optional<MessageBoxContent> box;
   bool windowShownUnderBox = false;
 };
 
@@ -364,21 +212,20 @@ void EndProgram(HANDLE process, ProgramRun& run) {
 // message box it shows (after reading it), until it ends or the time is up.
 // The calling thread must be on the program's desktop: a thread never sees
 // the windows of another desktop as visible.
-void WatchProgram(const PROCESS_INFORMATION& process, bool checkLook, ProgramRun& run) {
+void WatchProgram(HANDLE process, DWORD processId, bool checkLook, ProgramRun& run) {
   const auto deadline = std::chrono::steady_clock::now() + kRunTimeLimit;
   while (std::chrono::steady_clock::now() < deadline) {
-    if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) return;
+    if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) return;
     if (!run.box) {
-      if (HWND box = FindVisibleWindow(process.dwProcessId, "#32770")) {
+      if (HWND box = FindMessageBox(processId)) {
         run.box = ReadMessageBox(box);
-        run.windowShownUnderBox =
-            FindVisibleWindow(process.dwProcessId, kMainWindowClass) != nullptr;
+        run.windowShownUnderBox = FindMainWindow(processId) != nullptr;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         continue;
       }
     }
     if (!run.windowShown) {
-      if (HWND window = FindVisibleWindow(process.dwProcessId, kMainWindowClass)) {
+      if (HWND window = FindMainWindow(processId)) {
         run.windowShown = true;
         if (checkLook) run.lookMismatches = LookMismatches(window);
         PostMessageA(window, WM_CLOSE, 0, 0);
@@ -391,21 +238,13 @@ void WatchProgram(const PROCESS_INFORMATION& process, bool checkLook, ProgramRun
 // it to its end.
 ProgramRun RunProgram(const std::string& program) {
   ProgramRun run;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string commandLine = "\"" + program + "\"";
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      temp, &startup, &process)) {
-    return run;
-  }
+  const Program started(program, "", temp);
+  if (!started.Started()) return run;
   run.started = true;
-  const UniqueHandle processHandle(process.hProcess);
-  const UniqueHandle threadHandle(process.hThread);
-  WatchProgram(process, false, run);
-  EndProgram(process.hProcess, run);
+  WatchProgram(started.Handle(), started.Id(), false, run);
+  EndProgram(started.Handle(), run);
   return run;
 }
 
@@ -422,18 +261,17 @@ ProgramRun RunOnVirtualDesktop(const std::string& program) {
     HWND window = nullptr;
     while (window == nullptr && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      window = FindVisibleWindow(0, kMainWindowClass);
+      window = FindMainWindow(0);
     }
     if (window == nullptr) return;
-    PROCESS_INFORMATION process{};
-    GetWindowThreadProcessId(window, &process.dwProcessId);
-    const UniqueHandle processHandle(
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.dwProcessId));
-    process.hProcess = processHandle.get();
-    if (process.hProcess == nullptr) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const UniqueHandle process(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (process == nullptr) return;
     run.started = true;
-    WatchProgram(process, true, run);
-    EndProgram(process.hProcess, run);
+    WatchProgram(process.get(), processId, true, run);
+    EndProgram(process.get(), run);
   });
   watcher.join();
   return run;
@@ -447,24 +285,19 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
-struct ModuleFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
-
 class SkinDeployment : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::optional<std::string> engine = ReadBytes(kBuiltEngine);
+    const std::optional<std::string> engine = ReadFileIfAny(kBuiltEngine);
     ASSERT_TRUE(engine) << kBuiltEngine;
     engine_ = *engine;
     ASSERT_GT(engine_.size(), 1024u);
-    ASSERT_TRUE(ReadBytes(kProgram)) << kProgram;
+    ASSERT_TRUE(ReadFileIfAny(kProgram)) << kProgram;
   }
 
   // Copies the program into scratch\relative and returns the copy's path.
-  std::string PlaceProgram(const ScratchDirectory& scratch, const std::string& relative) const {
-    const std::string program = scratch.Make(relative) + "\\QuorlinResolver.exe";
+  std::string PlaceProgram(const TemporaryDirectory& scratch, const std::string& relative) const {
+    const std::string program = MakeDirectories(scratch.Path(), relative) + "\\QuorlinResolver.exe";
     EXPECT_TRUE(CopyFileA(kProgram.c_str(), program.c_str(), FALSE)) << program;
     return program;
   }
@@ -475,10 +308,10 @@ class SkinDeployment : public ::testing::Test {
     EXPECT_FALSE(run.box) << run.box->text;
     EXPECT_TRUE(run.windowShown);
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(ReadBytes(directory + "\\Eda.dll") == ReadBytes(kRecordingEngine))
+    EXPECT_TRUE(ReadFileIfAny(directory + "\\Eda.dll") == ReadFileIfAny(kRecordingEngine))
         << "the engine was written over";
     const std::vector<unsigned char> skin = skin_test::BuiltSkin();
-    EXPECT_EQ(ReadBytes(directory + "\\attach-record.txt"),
+    EXPECT_EQ(ReadFileIfAny(directory + "\\attach-record.txt"),
               "length=" + std::to_string(skin.size()) + " magic=.SHE text=[] ints=0,0,0");
   }
 
@@ -504,12 +337,12 @@ TEST_F(SkinDeployment, EngineIsWrittenBesideTheProgramUnlessItsPathHoldsEda) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.directory);
-    const ScratchDirectory scratch;
+    const TemporaryDirectory scratch;
     const std::string program = PlaceProgram(scratch, c.directory);
     const ProgramRun run = RunProgram(program);
     ASSERT_TRUE(run.started);
     EXPECT_TRUE(run.ended);
-    const std::optional<std::string> written = ReadBytes(DirectoryOf(program) + "\\Eda.dll");
+    const std::optional<std::string> written = ReadFileIfAny(DirectoryOf(program) + "\\Eda.dll");
     if (c.written) {
       ASSERT_TRUE(written) << "no Eda.dll beside the program";
       EXPECT_TRUE(*written == engine_) << "Eda.dll is not the built engine";
@@ -530,25 +363,25 @@ TEST_F(SkinDeployment, EngineIsWrittenBesideTheProgramUnlessItsPathHoldsEda) {
 }
 
 TEST_F(SkinDeployment, ADifferentEdaDllIsWrittenOver) {
-  const ScratchDirectory scratch;
+  const TemporaryDirectory scratch;
   const std::string program = PlaceProgram(scratch, "plain");
   const std::string engineFile = DirectoryOf(program) + "\\Eda.dll";
-  const std::optional<std::string> other = ReadBytes(kRecordingEngine);
+  const std::optional<std::string> other = ReadFileIfAny(kRecordingEngine);
   ASSERT_TRUE(other);
   // Longer than the engine, so that a write without truncation shows.
-  ASSERT_TRUE(WriteBytes(engineFile, *other + std::string(engine_.size(), 'x')));
+  ASSERT_TRUE(WriteWholeFile(engineFile, *other + std::string(engine_.size(), 'x')));
   const ProgramRun run = RunProgram(program);
   EXPECT_EQ(run.exitCode, 0u);
-  const std::optional<std::string> written = ReadBytes(engineFile);
+  const std::optional<std::string> written = ReadFileIfAny(engineFile);
   ASSERT_TRUE(written);
   EXPECT_EQ(written->size(), engine_.size());
   EXPECT_TRUE(*written == engine_) << "Eda.dll is not the built engine";
-  EXPECT_FALSE(ReadBytes(DirectoryOf(program) + "\\attach-record.txt"))
+  EXPECT_FALSE(ReadFileIfAny(DirectoryOf(program) + "\\attach-record.txt"))
       << "the old file was loaded";
 }
 
 TEST_F(SkinDeployment, AnEngineInADirectoryNamedEdaIsLoadedAsItIs) {
-  const ScratchDirectory scratch;
+  const TemporaryDirectory scratch;
   const std::string program = PlaceProgram(scratch, "MyEdaTools");
   ASSERT_TRUE(
       CopyFileA(kRecordingEngine.c_str(), (DirectoryOf(program) + "\\Eda.dll").c_str(), FALSE));
@@ -556,18 +389,18 @@ TEST_F(SkinDeployment, AnEngineInADirectoryNamedEdaIsLoadedAsItIs) {
 }
 
 TEST_F(SkinDeployment, AnEngineInUseIsLoadedSilently) {
-  const ScratchDirectory scratch;
+  const TemporaryDirectory scratch;
   const std::string program = PlaceProgram(scratch, "plain");
   const std::string engineFile = DirectoryOf(program) + "\\Eda.dll";
   ASSERT_TRUE(CopyFileA(kRecordingEngine.c_str(), engineFile.c_str(), FALSE));
   // Loaded here, as by a first copy of the program still running: not writable.
-  const UniqueModule inUse(LoadLibraryA(engineFile.c_str()));
+  const UniqueLibrary inUse(LoadLibraryA(engineFile.c_str()));
   ASSERT_NE(inUse, nullptr);
   ExpectStandInLoaded(program, RunProgram(program));
 }
 
 TEST_F(SkinDeployment, AReadOnlyEngineIsLoadedSilently) {
-  const ScratchDirectory scratch;
+  const TemporaryDirectory scratch;
   const std::string program = PlaceProgram(scratch, "plain");
   const std::string engineFile = DirectoryOf(program) + "\\Eda.dll";
   ASSERT_TRUE(CopyFileA(kRecordingEngine.c_str(), engineFile.c_str(), FALSE));
@@ -581,7 +414,7 @@ TEST_F(SkinDeployment, AReadOnlyEngineIsLoadedSilently) {
 }
 
 TEST_F(SkinDeployment, TheShownWindowWearsTheSkin) {
-  const ScratchDirectory scratch;
+  const TemporaryDirectory scratch;
   const ProgramRun run = RunOnVirtualDesktop(PlaceProgram(scratch, "plain"));
   ASSERT_TRUE(run.windowShown);
   EXPECT_TRUE(run.lookMismatches.empty()) << Joined(run.lookMismatches);
@@ -600,7 +433,7 @@ const std::string kStackErrorText =
 // 32-bit x86 only: there the called function removes its arguments, and the
 // program checks that it did.
 TEST_F(SkinDeployment, AnEngineThatLeavesItsArgumentsIsStackErrorSix) {
-  const ScratchDirectory scratch;
+  const TemporaryDirectory scratch;
   const std::string program = PlaceProgram(scratch, "Eda");
   ASSERT_TRUE(CopyFileA(WindowsPath(QUORLIN_LEAVING_ENGINE).c_str(),
                         (DirectoryOf(program) + "\\Eda.dll").c_str(), FALSE));

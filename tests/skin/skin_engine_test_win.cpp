@@ -16,7 +16,9 @@ namespace {
 
 using namespace quorlin_skin;
 using skin_test::BuiltSkin;
+using skin_test::Picture;
 using skin_test::PumpMessages;
+using skin_test::Render;
 using skin_test::TestWindow;
 
 using AttachFunction = int(WINAPI*)(const unsigned char*, int, const char*, int, int, int);
@@ -34,70 +36,6 @@ SkinData Palette(const char* name, int hue = 0, int saturation = 0, int brightne
   EXPECT_EQ(ParseSkin(skin.data(), skin.size(), name, &data), kSkinOk);
   EXPECT_EQ(AdjustPalette(&data, hue, saturation, brightness), kSkinOk);
   return data;
-}
-
-// A window as PrintWindow draws it, frame included, in 0x00RRGGBB pixels.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-
-  uint32_t At(int x, int y) const { return pixels[y * width + x] & 0xFFFFFFu; }
-  bool Contains(const RECT& area, uint32_t rgb) const {
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) {
-        if (At(x, y) == rgb) return true;
-      }
-    }
-    return false;
-  }
-  bool operator==(const Picture& other) const {
-    return width == other.width && height == other.height && pixels == other.pixels;
-  }
-};
-
-Picture Render(HWND hwnd) {
-  RECT window;
-  GetWindowRect(hwnd, &window);
-  Picture picture;
-  picture.width = window.right - window.left;
-  picture.height = window.bottom - window.top;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = picture.width;
-  info.bmiHeader.biHeight = -picture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  PrintWindow(hwnd, dc, 0);
-  // Wine's PrintWindow leaves the children out: print them over it, bottom one
-  // first, as Windows does (where this repeats what is already there).
-  std::vector<HWND> children;
-  for (HWND c = GetWindow(hwnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    children.insert(children.begin(), c);
-  }
-  for (HWND child : children) {
-    if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
-    RECT r;
-    GetWindowRect(child, &r);
-    const int saved = SaveDC(dc);
-    SetViewportOrgEx(dc, r.left - window.left, r.top - window.top, nullptr);
-    IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
-    SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc),
-                 PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-    RestoreDC(dc, saved);
-  }
-  GdiFlush();
-  const uint32_t* pixels = static_cast<const uint32_t*>(bits);
-  picture.pixels.assign(pixels, pixels + picture.width * picture.height);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return picture;
 }
 
 bool Between(uint32_t value, uint32_t a, uint32_t b) {

@@ -1,5 +1,7 @@
 #include "test_window_win.h"
 
+#include <functional>
+
 namespace skin_test {
 namespace {
 
@@ -84,7 +86,79 @@ HWND Child(HWND parent, const char* cls, const char* text, DWORD style, DWORD ex
   return child;
 }
 
+// A picture of the window's size, drawn by `draw` into a memory DC.
+Picture DrawPicture(HWND window, const std::function<void(HDC)>& draw) {
+  RECT outer;
+  GetWindowRect(window, &outer);
+  Picture picture;
+  picture.width = outer.right - outer.left;
+  picture.height = outer.bottom - outer.top;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  draw(dc);
+  GdiFlush();
+  const auto* first = static_cast<const std::uint32_t*>(bits);
+  picture.pixels.assign(first, first + picture.width * picture.height);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return picture;
+}
+
 }  // namespace
+
+bool Picture::Contains(const RECT& area, std::uint32_t rgb) const {
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (At(x, y) == rgb) return true;
+    }
+  }
+  return false;
+}
+
+Picture Render(HWND window) {
+  return DrawPicture(window, [window](HDC dc) {
+    PrintWindow(window, dc, 0);
+    // Wine's PrintWindow leaves the children out: print them over it, bottom one
+    // first, as Windows does (where this repeats what is already there).
+    RECT outer;
+    GetWindowRect(window, &outer);
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+      children.insert(children.begin(), c);
+    }
+    for (HWND child : children) {
+      if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+      RECT r;
+      GetWindowRect(child, &r);
+      const int saved = SaveDC(dc);
+      SetViewportOrgEx(dc, r.left - outer.left, r.top - outer.top, nullptr);
+      IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+      SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                   PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+      RestoreDC(dc, saved);
+    }
+  });
+}
+
+Picture CaptureWindow(HWND window) {
+  return DrawPicture(window, [window](HDC dc) {
+    HDC source = GetWindowDC(window);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    BitBlt(dc, 0, 0, outer.right - outer.left, outer.bottom - outer.top, source, 0, 0, SRCCOPY);
+    ReleaseDC(window, source);
+  });
+}
 
 void RegisterTransLabelClass() {
   WNDCLASSEXW wc = {};

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace skin_test {
 
 struct TestWindow {
@@ -27,5 +30,23 @@ TestWindow CreateTestWindow(bool quit_on_destroy);
 void RegisterTransLabelClass();
 
 void PumpMessages();
+
+// A window's pixels, frame included, in 0x00RRGGBB.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+
+  std::uint32_t At(int x, int y) const { return pixels[y * width + x] & 0xFFFFFFu; }
+  bool Contains(const RECT& area, std::uint32_t rgb) const;
+  bool operator==(const Picture& other) const {
+    return width == other.width && height == other.height && pixels == other.pixels;
+  }
+};
+
+// The window as it draws itself (PrintWindow), whether shown or not.
+Picture Render(HWND window);
+// The window as it is on the screen (its window DC), as a user sees it.
+Picture CaptureWindow(HWND window);
 
 }  // namespace skin_test

@@ -10,13 +10,6 @@ constexpr Milliseconds kPollInterval{50};
 // A window that does not answer a message in this time is taken as hung.
 constexpr UINT kMessageTimeoutMs = 20000;
 
-struct LibraryFreer {
-  void operator()(HMODULE module) const {
-    if (module) FreeLibrary(module);
-  }
-};
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
-
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA entry;
   const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
@@ -25,10 +18,11 @@ void RemoveTree(const std::string& path) {
       const std::string name = entry.cFileName;
       if (name == "." || name == "..") continue;
       const std::string full = path + "\\" + name;
+      // Read-only entries, directories included, would stay.
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(full);
       } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(full.c_str());
       }
     } while (FindNextFileA(search, &entry));
@@ -51,17 +45,22 @@ struct WindowSearch {
 
 BOOL CALLBACK TakeWantedWindow(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<WindowSearch*>(parameter);
-  if (ProcessOf(window) != search->processId || !IsWindowVisible(window)) return TRUE;
+  if (search->processId != 0 && ProcessOf(window) != search->processId) return TRUE;
+  if (!IsWindowVisible(window)) return TRUE;
   if (!search->wanted(window)) return TRUE;
   search->found = window;
   return FALSE;
 }
+
+}  // namespace
 
 HWND FindTopLevel(DWORD processId, const std::function<bool(HWND)>& wanted) {
   WindowSearch search{processId, wanted, nullptr};
   EnumWindows(TakeWantedWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+namespace {
 
 HWND WaitForTopLevel(DWORD processId, const std::function<bool(HWND)>& wanted,
                      Milliseconds timeout) {
@@ -99,6 +98,10 @@ void HandleCloser::operator()(HANDLE handle) const {
   if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
 
+void LibraryFreer::operator()(HMODULE module) const {
+  if (module) FreeLibrary(module);
+}
+
 bool WaitUntil(const std::function<bool()>& ready, Milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!ready()) {
@@ -133,11 +136,11 @@ std::string TemporaryDirectory::CopyIn(const std::string& file) const {
   return CopyFileA(file.c_str(), copy.c_str(), FALSE) ? copy : std::string();
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadFileIfAny(const std::string& path) {
   const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return {};
+  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
   char buffer[4096];
   DWORD read = 0;
@@ -145,6 +148,17 @@ std::string ReadWholeFile(const std::string& path) {
     bytes.append(buffer, read);
   }
   return bytes;
+}
+
+std::string ReadWholeFile(const std::string& path) { return ReadFileIfAny(path).value_or(""); }
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file.get() != INVALID_HANDLE_VALUE &&
+         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
 }
 
 Program::Program(const std::string& executable, const std::string& arguments,

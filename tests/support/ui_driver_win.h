@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace quorlin::test {
@@ -23,6 +24,11 @@ struct HandleCloser {
   void operator()(HANDLE handle) const;
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct LibraryFreer {
+  void operator()(HMODULE module) const;
+};
+using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
 
 // Polls `ready` until it holds; false when the time is up.
 bool WaitUntil(const std::function<bool()>& ready, Milliseconds timeout = kUiTimeout);
@@ -45,8 +51,12 @@ class TemporaryDirectory {
   std::string path_;
 };
 
+// The bytes of a file; nothing when it cannot be opened.
+std::optional<std::string> ReadFileIfAny(const std::string& path);
 // The bytes of a file; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+// Replaces the file's content with `bytes`; false unless all were written.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // A program started by the test; ended by force if it still runs when the
 // test lets go of it.
@@ -61,6 +71,7 @@ class Program {
 
   bool Started() const { return process_ != nullptr; }
   DWORD Id() const { return id_; }
+  HANDLE Handle() const { return process_.get(); }
   // The exit code, or nothing when the program still runs after `timeout`.
   std::optional<DWORD> WaitForExit(Milliseconds timeout = kUiTimeout) const;
 
@@ -69,6 +80,9 @@ class Program {
   DWORD id_ = 0;
 };
 
+// A visible top-level window of the process (of any process, for 0) on the
+// calling thread's desktop that `wanted` takes; null when there is none.
+HWND FindTopLevel(DWORD processId, const std::function<bool(HWND)>& wanted);
 // A visible top-level window of the process with exactly this title, as
 // ANSI bytes; null when none shows up in time.
 HWND WaitForWindow(DWORD processId, const std::string& title, Milliseconds timeout = kUiTimeout);

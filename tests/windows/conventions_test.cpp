@@ -10,7 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "ui_driver_win.h"
+
 namespace {
+
+using namespace quorlin::test;
 
 constexpr auto kChildTimeLimit = std::chrono::seconds(120);  // Wine starts processes slowly
 
@@ -27,20 +31,6 @@ std::string MissingExportText(const std::string& library, const std::string& fun
          "\xA1\xB1\r\n";
 }
 
-std::string TestDirectory() {
-  char path[MAX_PATH * 2];
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string directory(path, length);
-  return directory.substr(0, directory.find_last_of('\\'));
-}
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 struct StopBox {
   bool shown = false;
   std::string title;
@@ -56,55 +46,13 @@ struct ChildRun {
   StopBox box;
 };
 
-struct WindowSearch {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK TakeVisibleWindowOf(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<WindowSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND FindStopBox(DWORD processId) {
-  WindowSearch search{processId, nullptr};
-  EnumWindows(TakeVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::string WindowText(HWND window) {
-  char text[4096] = {};
-  const LRESULT length =
-      SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return std::string(text, static_cast<std::size_t>(length));
-}
-
-// The box's message is its longest static text; its icon is a static showing
-// an icon.
 StopBox ReadStopBox(HWND box) {
-  StopBox read;
-  read.shown = true;
-  read.title = WindowText(box);
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char className[64] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0) continue;
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-      read.hasIcon = read.hasIcon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
-      continue;
-    }
-    const std::string text = WindowText(child);
-    if (text.size() > read.text.size()) read.text = text;
-  }
-  return read;
+  const MessageBoxContent content = ReadMessageBox(box);
+  return {true, content.title, content.text, content.hasIcon};
 }
 
-// Runs the child program with `arguments`; closes the first window it shows
-// (the stop's box) after reading it.
+// Runs the child program with `arguments`; closes the message box it shows
+// (the stop's) after reading it.
 ChildRun RunChild(const std::string& program, const std::string& arguments) {
   ChildRun run;
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -136,7 +84,7 @@ ChildRun RunChild(const std::string& program, const std::string& arguments) {
   while (std::chrono::steady_clock::now() < deadline) {
     if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
     if (run.box.shown) continue;
-    if (HWND box = FindStopBox(process.dwProcessId)) {
+    if (HWND box = FindMessageBox(process.dwProcessId)) {
       run.box = ReadStopBox(box);
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
@@ -169,7 +117,7 @@ class Conventions : public ::testing::Test {
   std::string Probe() const { return directory_ + "\\quorlin_probe.dll"; }
   std::string FarProbe() const { return directory_ + "\\far\\quorlin_probe.dll"; }
 
-  std::string directory_ = TestDirectory();
+  std::string directory_ = ModuleDirectory();
 };
 
 constexpr DWORD kStopExitCode = static_cast<DWORD>(-1);
