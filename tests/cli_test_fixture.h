@@ -16,15 +16,14 @@
 
 namespace quorlin::cli {
 
-inline constexpr const char* kFinalAddress =
-    "http://dl.quorlin.com/files/8f3a/%E5%B9%B4%E5%BA%A6.zip?key=K7q2";
+using test::kFinalAddress;
 
 class CliTest : public testing::Test {
  protected:
   CliTest() {
-    server_.Serve("/down_1.html", test::Reply::Page(test::Fixture("chain/share.html")));
-    server_.Serve("/file/8f3a.html", test::Reply::Page(test::Fixture("chain/file.html")));
-    server_.Serve("/dl.php?id=8f3a&amp;t=1", test::Reply::Page(test::Fixture("chain/final.html")));
+    server_.Serve(test::kShareTarget, test::Reply::Page(test::Fixture("chain/share.html")));
+    server_.Serve(test::kFileTarget, test::Reply::Page(test::Fixture("chain/file.html")));
+    server_.Serve(test::kFinalTarget, test::Reply::Page(test::Fixture("chain/final.html")));
     server_.Serve("/down_2.html", test::Reply::Page("no links here"));
   }
 

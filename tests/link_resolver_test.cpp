@@ -19,11 +19,10 @@ using test::Fixture;
 using test::PageServer;
 using test::Reply;
 
-constexpr const char* kShareTarget = "/down_1.html";
-constexpr const char* kFileTarget = "/file/8f3a.html";
-constexpr const char* kFinalTarget = "/dl.php?id=8f3a&amp;t=1";
-constexpr const char* kFinalAddress =
-    "http://dl.quorlin.com/files/8f3a/%E5%B9%B4%E5%BA%A6.zip?key=K7q2";
+using test::kFileTarget;
+using test::kFinalAddress;
+using test::kFinalTarget;
+using test::kShareTarget;
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {

@@ -14,6 +14,9 @@ namespace quorlin {
 namespace {
 
 using test::Fixture;
+using test::kFileTarget;
+using test::kFinalTarget;
+using test::kShareTarget;
 using test::PageServer;
 using test::Reply;
 
@@ -105,10 +108,6 @@ TEST(FetchPageTextWithin, StopsAfterTheRedirectLimit) {
 // through byte for byte, and an address goes out as given.
 class ResolveOverLibcurl : public testing::Test {
  protected:
-  static constexpr const char* kShareTarget = "/down_1.html";
-  static constexpr const char* kFileTarget = "/file/8f3a.html";
-  static constexpr const char* kFinalTarget = "/dl.php?id=8f3a&amp;t=1";
-
   PageServer server_;
 };
 
@@ -135,8 +134,7 @@ TEST_F(ResolveOverLibcurl, AnAddressWithoutSchemeIsFetchedAsGiven) {
   server_.Serve(kFileTarget, Reply::Page(Fixture("chain/file.html")));
   server_.Serve(kFinalTarget, Reply::Page(Fixture("chain/final.html")));
   const std::string address = "127.0.0.1:" + std::to_string(server_.Port()) + kShareTarget;
-  EXPECT_EQ(ResolveDownloadAddress(address),
-            "http://dl.quorlin.com/files/8f3a/%E5%B9%B4%E5%BA%A6.zip?key=K7q2");
+  EXPECT_EQ(ResolveDownloadAddress(address), test::kFinalAddress);
 }
 
 TEST_F(ResolveOverLibcurl, TakesEverythingUpToALateEndMarker) {

@@ -22,12 +22,6 @@ namespace {
 
 constexpr Milliseconds kQuietPeriod{2000};
 
-constexpr const char* kShareTarget = "/down_1.html";
-constexpr const char* kFileTarget = "/file/8f3a.html";
-constexpr const char* kFinalTarget = "/dl.php?id=8f3a&amp;t=1";
-constexpr const char* kFinalAddress =
-    "http://dl.quorlin.com/files/8f3a/%E5%B9%B4%E5%BA%A6.zip?key=K7q2";
-
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
   if (at != std::string::npos) text.replace(at, from.size(), to);
